@@ -1,0 +1,39 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>Quillory</name>
+    <message>
+        <source>Scanner polling stoppted.</source>
+        <translation>Scanner polling stopped.</translation>
+    </message>
+    <message>
+        <source>Scanner access failed: %1$@ = %2$d(%3$x) / %4$s = %5ld(%6$lx).</source>
+        <translation>Scanner access failed: %1$@ = %2$d(%3$x) / %4$s = %5$ld(%6$lx).</translation>
+    </message>
+    <message>
+        <source>_PELLUX_ERROR_102</source>
+        <translation>The service does not know this mail address and password (%d).</translation>
+    </message>
+    <message>
+        <source>_PELLUX_ERROR_121</source>
+        <translation>The card is already on the service (%d).</translation>
+    </message>
+    <message>
+        <source>_PELLUX_ERROR_122</source>
+        <translation>The card is no longer on the service (%d).</translation>
+    </message>
+    <message>
+        <source>_PELLUX_ERROR_301</source>
+        <translation>The service could not reach one of its own parts; try again later (%d).</translation>
+    </message>
+    <message>
+        <source>_PELLUX_ERROR_311</source>
+        <translation>The service does not support this command (%d).</translation>
+    </message>
+    <message>
+        <source>_FORMAT_CONTACTXML_LANG</source>
+        <translation>en</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,53 @@
+// quillory-cli: Quillory from the terminal, over the same code as the window.
+
+#include <QCoreApplication>
+#include <iterator>
+
+#include "AppInfo.h"
+#include "CliCommand.h"
+#include "ConfigCommand.h"
+
+namespace {
+
+const Cli::Command kCommands[] = {
+    {"config", "KEY [VALUE] | --unset KEY | --list",
+     "print or change a setting; --unset returns it to its default; --list shows every setting", &runConfigCommand},
+};
+
+void printHelp() {
+  Cli::out(
+      QStringLiteral("Usage: quillory-cli COMMAND [ARGUMENTS]\n"
+                     "       quillory-cli --help | --version\n\n"
+                     "Quillory keeps business cards as a searchable contact list.\n\nCommands:"));
+  for (const Cli::Command& command : kCommands)
+    Cli::out(QStringLiteral("  %1 %2\n      %3")
+                 .arg(QLatin1String(command.name), QLatin1String(command.usage), QLatin1String(command.summary)));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication application(argc, argv);
+  QCoreApplication::setApplicationName(QLatin1String(AppInfo::kApplicationName));
+  QCoreApplication::setApplicationVersion(QLatin1String(AppInfo::kVersion));
+  QStringList arguments = QCoreApplication::arguments().mid(1);
+  if (arguments.isEmpty()) {
+    printHelp();
+    return Cli::kUsage;
+  }
+  const QString name = arguments.takeFirst();
+  if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+    printHelp();
+    return Cli::kSuccess;
+  }
+  if (name == QLatin1String("--version")) {
+    Cli::out(QStringLiteral("%1 %2 (build %3)")
+                 .arg(QLatin1String(AppInfo::kApplicationName), QLatin1String(AppInfo::kVersion))
+                 .arg(AppInfo::kBuildNumber));
+    return Cli::kSuccess;
+  }
+  for (const Cli::Command& command : kCommands)
+    if (name == QLatin1String(command.name)) return command.run(arguments);
+  Cli::error(QStringLiteral("unknown command \"%1\"; see quillory-cli --help").arg(name));
+  return Cli::kUsage;
+}

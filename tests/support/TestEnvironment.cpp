@@ -1,0 +1,34 @@
+#include "TestEnvironment.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <QtGlobal>
+
+namespace TestEnvironment {
+
+namespace {
+QTemporaryDir& root() {
+  static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/quillory-test-XXXXXX"));
+  return folder;
+}
+}  // namespace
+
+void isolateUserFolders() {
+  const QString base = root().path();
+  for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+    const QString folder = base + u'/' + QLatin1String(name);
+    QDir().mkpath(folder);
+    qputenv(name, folder.toUtf8());
+  }
+  qputenv("LANGUAGE", "en");
+  qputenv("LC_ALL", "C.UTF-8");
+}
+
+QString freshFolder() {
+  const QString folder = root().path() + QStringLiteral("/f-") + QUuid::createUuid().toString(QUuid::Id128);
+  QDir().mkpath(folder);
+  return folder;
+}
+
+}  // namespace TestEnvironment
