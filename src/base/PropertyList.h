@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QVariant>
 
@@ -30,5 +31,11 @@ ReadResult read(const QByteArray& document);
 // invalid variant, an unsupported type, a string with control characters other than tab, line
 // feed and carriage return).
 WriteResult write(const QVariant& value);
+
+// Writes a document to a device in pieces, so a large one is never held whole in memory. Gives
+// the reason when a value could not be written or the device refused the bytes, else an empty
+// string. On failure part of the document may have reached the device; write to a QSaveFile and
+// commit only on success.
+QString write(const QVariant& value, QIODevice& device);
 
 }  // namespace PropertyList

@@ -55,6 +55,8 @@ TEST(PropertyListTest, ReadsWhatOtherWritersProduce) {
   <key>date</key><date>2026-01-02T03:04:05.250Z</date>
   <key>inf</key><real>-infinity</real>
   <key>list</key><array/>
+  <key>crlf</key><string>a
+bc</string>
 </dict>
 </plist>)";
   const PropertyList::ReadResult read = PropertyList::read(document);
@@ -68,6 +70,7 @@ TEST(PropertyListTest, ReadsWhatOtherWritersProduce) {
   EXPECT_EQ(map.value(QStringLiteral("date")).toDateTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, 250), Qt::UTC));
   EXPECT_EQ(map.value(QStringLiteral("inf")).toDouble(), -std::numeric_limits<double>::infinity());
   EXPECT_EQ(map.value(QStringLiteral("list")).toList(), QVariantList());
+  EXPECT_EQ(map.value(QStringLiteral("crlf")).toString(), QStringLiteral("a\nb\nc"));
 }
 
 TEST(PropertyListTest, DatesAreStoredToTheSecondInUtc) {
@@ -90,11 +93,21 @@ TEST(PropertyListTest, RejectsMalformedDocumentsWithAReason) {
       "<plist><string>a</string><string>b</string></plist>",
       "<plist><dict><key>a</key><string>unclosed</dict></plist>",
       "<plist version=\"1.0\">",
+      "<plist><array></dict></plist>",
+      "<plist><string>&bogus;</string></plist>",
+      "<plist><string>&#0;</string></plist>",
+      "<plist><string>a</string></plist>trailing",
+      "<plist><string>\xff\xfe</string></plist>",
+      "<?xml version=\"1.0\" encoding=\"UTF-16\"?><plist><string>a</string></plist>",
+      "<plist><string><![CDATA[unterminated</string></plist>",
   };
-  for (const char* document : documents) {
-    const PropertyList::ReadResult read = PropertyList::read(QByteArray(document));
-    EXPECT_FALSE(read.ok()) << document;
-    EXPECT_FALSE(read.value.isValid()) << document;
+  QByteArray deep;
+  for (int i = 0; i < 2000; ++i) deep += "<array>";
+  for (const QByteArray& document :
+       QList<QByteArray>{deep} + QList<QByteArray>(std::begin(documents), std::end(documents))) {
+    const PropertyList::ReadResult read = PropertyList::read(document);
+    EXPECT_FALSE(read.ok()) << document.left(80).toStdString();
+    EXPECT_FALSE(read.value.isValid()) << document.left(80).toStdString();
   }
 }
 
