@@ -32,6 +32,42 @@
         <translation>The service does not support this command (%d).</translation>
     </message>
     <message>
+        <source>Status_Created</source>
+        <translation>Created</translation>
+    </message>
+    <message>
+        <source>Status_Scanned</source>
+        <translation>Scanned</translation>
+    </message>
+    <message>
+        <source>Status_Uploading</source>
+        <translation>Uploading</translation>
+    </message>
+    <message>
+        <source>Status_Uploaded</source>
+        <translation>Uploaded</translation>
+    </message>
+    <message>
+        <source>Status_Digitizing</source>
+        <translation>Digitizing</translation>
+    </message>
+    <message>
+        <source>Status_Digitized</source>
+        <translation>Digitized</translation>
+    </message>
+    <message>
+        <source>Status_Rejected</source>
+        <translation>Rejected</translation>
+    </message>
+    <message>
+        <source>Status_Deleted</source>
+        <translation>Deleted</translation>
+    </message>
+    <message>
+        <source>Status_Downloaded</source>
+        <translation>Downloaded</translation>
+    </message>
+    <message>
         <source>_FORMAT_CONTACTXML_LANG</source>
         <translation>en</translation>
     </message>

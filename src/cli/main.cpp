@@ -1,17 +1,22 @@
 // quillory-cli: Quillory from the terminal, over the same code as the window.
 
 #include <QCoreApplication>
-#include <iterator>
 
 #include "AppInfo.h"
 #include "CliCommand.h"
 #include "ConfigCommand.h"
+#include "RecordsCommand.h"
 
 namespace {
 
 const Cli::Command kCommands[] = {
     {"config", "KEY [VALUE] | --unset KEY | --list",
      "print or change a setting; --unset returns it to its default; --list shows every setting", &runConfigCommand},
+    {"list", "[--json]",
+     "one line per card (image name, status, name, company); --json prints every card with every key", &runListCommand},
+    {"import", "FILE...", "make a card of each image file, as dropping it on the window does", &runImportCommand},
+    {"recover", "", "set an unreadable card list aside (it is kept) so that a new one can be saved",
+     &runRecoverCommand},
 };
 
 void printHelp() {
