@@ -5,6 +5,7 @@
 #include "AppInfo.h"
 #include "CliCommand.h"
 #include "ConfigCommand.h"
+#include "CropCommand.h"
 #include "RecordsCommand.h"
 
 namespace {
@@ -15,6 +16,8 @@ const Cli::Command kCommands[] = {
     {"list", "[--json]",
      "one line per card (image name, status, name, company); --json prints every card with every key", &runListCommand},
     {"import", "FILE...", "make a card of each image file, as dropping it on the window does", &runImportCommand},
+    {"crop", "IN.bmp OUT.bmp",
+     "crop a scanned bitmap to the card (exit 3: too much black area, 2: not a scanner bitmap)", &runCropCommand},
     {"recover", "", "set an unreadable card list aside (it is kept) so that a new one can be saved",
      &runRecoverCommand},
 };

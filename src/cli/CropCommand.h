@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// quillory-cli crop: crops a scanned bitmap file to the card.
+int runCropCommand(const QStringList& arguments);
