@@ -57,6 +57,23 @@ QVariantMap resourceDictionary(const QString& name, const QStringList& languages
 
 }  // namespace
 
+ServiceEndpoints PelluxClientPreference::serviceEndpoints(const PreferenceStore& store) {
+  ServiceEndpoints endpoints{QStringLiteral("http://127.0.0.1:8860/Halvern/app/"),
+                             QStringLiteral("http://127.0.0.1:8860/Halvern/meishi/")};
+  const QString base = store.stringValue(QLatin1String(kPelluxClientPreference_key_pelluxServerUrlBase));
+  const QString app = store.stringValue(QLatin1String(kPelluxClientPreference_key_pelluxServerUrlForApp));
+  const QString userPage = store.stringValue(QLatin1String(kPelluxClientPreference_key_pelluxServerUrlForUserpage));
+  if (!app.isNull())
+    endpoints.app = app;
+  else if (!base.isNull())
+    endpoints.app = base + QStringLiteral("app/");
+  if (!userPage.isNull())
+    endpoints.userPage = userPage;
+  else if (!base.isNull())
+    endpoints.userPage = base + QStringLiteral("meishi/");
+  return endpoints;
+}
+
 QVariantMap PelluxClientPreference::defaultValues(const QStringList& languages) {
   QVariantMap defaults = scannerDefaults();
   defaults.insert(resourceDictionary(QStringLiteral("UserDefaults"), languages));

@@ -61,9 +61,19 @@ inline constexpr char kPelluxClientPreference_key_exportToAdressbookEvenIfHasCla
 inline constexpr char kPelluxClientPreference_key_ExportWithImage[] = "ExportWithImage";
 inline constexpr char kPelluxClientPreference_key_ExportFileEncoding[] = "ExportFileEncoding";
 
+// The service's two addresses: the request endpoint and the user web pages.
+struct ServiceEndpoints {
+  QString app;
+  QString userPage;
+};
+
 // Registration of the default values and the scanner settings reset.
 class PelluxClientPreference {
  public:
+  // The endpoints the settings name: an explicit address wins, else the base address followed by
+  // "app/" or "meishi/", else the local service on this machine.
+  static ServiceEndpoints serviceEndpoints(const PreferenceStore& store);
+
   // Registers the defaults in the user's store the first time it is called; later calls do
   // nothing. Every part that reads settings calls it before its first read.
   static void preparePreference();

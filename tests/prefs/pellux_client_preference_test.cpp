@@ -101,3 +101,20 @@ TEST(PelluxClientPreferenceTest, ResetRestoresScannerDefaultsAndKeepsCalibration
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PelluxClientPreferenceTest, ServiceEndpointsFollowTheBaseUnlessNamed) {
+  PreferenceStore store(TestEnvironment::freshFolder() + QStringLiteral("/Quillory.plist"));
+  ServiceEndpoints endpoints = PelluxClientPreference::serviceEndpoints(store);
+  EXPECT_EQ(endpoints.app, QStringLiteral("http://127.0.0.1:8860/Halvern/app/"));
+  store.setValue(QStringLiteral("PelluxServerBaseUrl"), QStringLiteral("https://ocr.example/Halvern/"));
+  endpoints = PelluxClientPreference::serviceEndpoints(store);
+  EXPECT_EQ(endpoints.app, QStringLiteral("https://ocr.example/Halvern/app/"));
+  EXPECT_EQ(endpoints.userPage, QStringLiteral("https://ocr.example/Halvern/meishi/"));
+  store.setValue(QStringLiteral("PelluxServerUrlForUserpage"), QStringLiteral("https://pages.example/"));
+  EXPECT_EQ(PelluxClientPreference::serviceEndpoints(store).userPage, QStringLiteral("https://pages.example/"));
+  EXPECT_EQ(PelluxClientPreference::serviceEndpoints(store).app, QStringLiteral("https://ocr.example/Halvern/app/"));
+}
+
+}  // namespace
