@@ -31,7 +31,7 @@ TEST(RecordsCommandTest, ImportedCardsListWithEveryKey) {
   const QString card = writeImage(QStringLiteral("card.PNG"), png);
   const CliRun imported = cli.run({QStringLiteral("import"), card, writeImage(QStringLiteral("notes.pdf"), "%PDF")});
   EXPECT_EQ(imported.exitCode, 1);
-  EXPECT_TRUE(imported.err.contains(QStringLiteral("notes.pdf: not an image file"))) << imported.err.toStdString();
+  EXPECT_TRUE(imported.err.contains(QStringLiteral("notes.pdf is not an image file"))) << imported.err.toStdString();
 
   const CliRun listed = cli.run({QStringLiteral("list"), QStringLiteral("--json")});
   ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
