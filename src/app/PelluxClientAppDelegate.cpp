@@ -189,8 +189,12 @@ void PelluxClientAppDelegate::selectClassificationHit() {
       [this, selected](const std::optional<QString>& tag) { setClassification(tag, selected); });
 }
 
+bool PelluxClientAppDelegate::acceptsImageFile(const QString& path) {
+  return kImageExtensions.contains(QFileInfo(path).suffix().toLower());
+}
+
 std::optional<PelluxError> PelluxClientAppDelegate::importImageFile(const QString& path) {
-  if (!kImageExtensions.contains(QFileInfo(path).suffix().toLower()))
+  if (!acceptsImageFile(path))
     return PelluxError::pelluxErrorWithFilePath(
         path,
         formatted(localized(QStringLiteral("%@ is not an image file (jpg, jpeg, png, gif, bmp, tiff or tif).")), path));

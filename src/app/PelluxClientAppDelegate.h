@@ -70,6 +70,8 @@ class PelluxClientAppDelegate : public QObject {
   void showClassificationPreference();
   void resetClassification();
   void selectClassificationHit();
+  // Whether a file can become a card: an image by its extension (jpg, jpeg, png, gif, bmp, tiff).
+  static bool acceptsImageFile(const QString& path);
   // Makes a card of an image file, as dropping it on the window does; gives the reason on failure.
   std::optional<PelluxError> importImageFile(const QString& path);
 

@@ -34,7 +34,8 @@ class UserInterface {
   virtual void setMainWindowTitle(const QString& title) = 0;
   // Turns one of the main window's labels into a link to the address.
   virtual void setLink(Link link, const QUrl& url) = 0;
-  // Turns the card image view by the given degrees (positive: clockwise).
+  // Turns the card image view by the given degrees (positive: counter-clockwise, so a record
+  // turned clockwise by 90 degrees turns the view by -90).
   virtual void rotateImageView(int degrees) = 0;
 
   // The records selected in the record table, in table order.

@@ -1,4 +1,3 @@
-#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -13,11 +12,6 @@ namespace {
 
 using Button = UserInterface::Button;
 
-qint64 inodeOf(const QString& path) {
-  struct stat info;
-  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_ino) : -1;
-}
-
 class ControllerTest : public AppFixture {
  protected:
   // A store of one card on disk, as a previous session left it.
@@ -31,7 +25,7 @@ class ControllerTest : public AppFixture {
 
 TEST_F(ControllerTest, QuittingForAnUpdateLoadsAndSavesNothing) {
   storeOneCard();
-  const qint64 before = inodeOf(store.recordsFilePath());
+  const qint64 before = TestEnvironment::inodeOf(store.recordsFilePath());
   LocalHttpServer server("999\r\nhttps://example.org/quillory/download\r\n");
   preferences.setValue(QStringLiteral("AutoVersionCheck"), true);
   preferences.setValue(QStringLiteral("VersionCheckUrl"), server.url().toString());
@@ -52,7 +46,7 @@ TEST_F(ControllerTest, QuittingForAnUpdateLoadsAndSavesNothing) {
   EXPECT_EQ(ui.quitCount, 1);
   app.applicationWillResignActive();
   app.applicationWillTerminate();
-  EXPECT_EQ(inodeOf(store.recordsFilePath()), before);
+  EXPECT_EQ(TestEnvironment::inodeOf(store.recordsFilePath()), before);
 }
 
 TEST_F(ControllerTest, NothingIsSavedBeforeTheRecordsAreLoaded) {
@@ -62,9 +56,9 @@ TEST_F(ControllerTest, NothingIsSavedBeforeTheRecordsAreLoaded) {
 
   storeOneCard();
   app.openRecordStore();
-  const qint64 loaded = inodeOf(store.recordsFilePath());
+  const qint64 loaded = TestEnvironment::inodeOf(store.recordsFilePath());
   app.applicationWillResignActive();
-  EXPECT_NE(inodeOf(store.recordsFilePath()), loaded);
+  EXPECT_NE(TestEnvironment::inodeOf(store.recordsFilePath()), loaded);
   EXPECT_EQ(app.records().size(), 1);
 }
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QDir>
 #include <QProcess>
@@ -14,11 +13,6 @@
 namespace {
 
 using P = PelluxFileObject;
-
-qint64 inodeOf(const QString& path) {
-  struct stat info;
-  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_ino) : -1;
-}
 
 // Runs a Python snippet with the file path as its argument; gives its error output on failure.
 QString runPython(const char* script, const QString& path) {
@@ -48,19 +42,19 @@ TEST(RecordStoreTest, MigrationRewritesTheFileOnceAndNotAgain) {
   const RecordRef old = makeRecord({{P::key_localStatusFlag(), qlonglong(StatusFlagDownloaded)},
                                     {P::key_localDigitizedAttributesSearchTag(), QStringLiteral("山田\n")}});
   ASSERT_TRUE(fixture.store.saveRecords({old}));
-  const qint64 before = inodeOf(fixture.recordsFile());
+  const qint64 before = TestEnvironment::inodeOf(fixture.recordsFile());
 
   RecordList records;
   fixture.store.loadRecords(records);
   ASSERT_EQ(records.size(), 1);
   EXPECT_EQ(records[0]->statusFlags(), StatusFlagDownloaded | StatusFlagHasDigitizedText);
   EXPECT_EQ(records[0]->string(P::key_localStatusIcon()), QStringLiteral("Downloaded_icon.png"));
-  const qint64 migrated = inodeOf(fixture.recordsFile());
+  const qint64 migrated = TestEnvironment::inodeOf(fixture.recordsFile());
   EXPECT_NE(migrated, before);
 
   RecordList again;
   RecordStore(fixture.folder).loadRecords(again);
-  EXPECT_EQ(inodeOf(fixture.recordsFile()), migrated);
+  EXPECT_EQ(TestEnvironment::inodeOf(fixture.recordsFile()), migrated);
   EXPECT_EQ(again[0]->value(P::key_localRecordVersion()).toInt(), 1);
 }
 

@@ -1,6 +1,9 @@
 #include "TestEnvironment.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <QtGlobal>
@@ -29,6 +32,11 @@ QString freshFolder() {
   const QString folder = root().path() + QStringLiteral("/f-") + QUuid::createUuid().toString(QUuid::Id128);
   QDir().mkpath(folder);
   return folder;
+}
+
+qint64 inodeOf(const QString& path) {
+  struct stat info;
+  return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_ino) : -1;
 }
 
 }  // namespace TestEnvironment

@@ -11,4 +11,8 @@ void isolateUserFolders();
 // A new empty folder under the test program's private folder.
 QString freshFolder();
 
+// The file's inode number, -1 when it does not exist. Files replaced atomically get a new one, so
+// comparing it tells whether a file was written again.
+qint64 inodeOf(const QString& path);
+
 }  // namespace TestEnvironment
