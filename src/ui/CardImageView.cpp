@@ -34,5 +34,9 @@ void CardImageView::paintEvent(QPaintEvent*) {
   painter.translate(width() / 2.0, height() / 2.0);
   painter.rotate(rotation_);
   painter.scale(scale, scale);
-  painter.drawImage(QPointF(-image_.width() / 2.0, -image_.height() / 2.0), image_);
+  const QRectF frame(-image_.width() / 2.0, -image_.height() / 2.0, image_.width(), image_.height());
+  painter.drawImage(frame.topLeft(), image_);
+  // A hairline edge, so a white card stays visible on a light window.
+  painter.setPen(QPen(palette().color(QPalette::Mid), 0));
+  painter.drawRect(frame);
 }
