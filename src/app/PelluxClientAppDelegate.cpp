@@ -332,13 +332,19 @@ void PelluxClientAppDelegate::setImageViewRotation(int degrees) {
   emit currentImageViewRotationChanged(degrees);
 }
 
-void PelluxClientAppDelegate::setAccountField(QString& field, const QString& value) {
-  if (field == value) return;
+void PelluxClientAppDelegate::setAccountField(QString& field, const QString& value,
+                                              void (PelluxClientAppDelegate::*changed)(const QString&)) {
+  if (field == value && field.isNull() == value.isNull()) return;
   const bool had = hasPelluxAccount();
   field = value;
+  emit(this->*changed)(value);
   if (had != hasPelluxAccount()) emit hasPelluxAccountChanged(hasPelluxAccount());
 }
 
-void PelluxClientAppDelegate::setPelluxUser(const QString& user) { setAccountField(pelluxUser_, user); }
+void PelluxClientAppDelegate::setPelluxUser(const QString& user) {
+  setAccountField(pelluxUser_, user, &PelluxClientAppDelegate::pelluxUserChanged);
+}
 
-void PelluxClientAppDelegate::setPelluxPass(const QString& password) { setAccountField(pelluxPass_, password); }
+void PelluxClientAppDelegate::setPelluxPass(const QString& password) {
+  setAccountField(pelluxPass_, password, &PelluxClientAppDelegate::pelluxPassChanged);
+}

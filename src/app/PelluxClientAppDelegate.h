@@ -138,6 +138,8 @@ class PelluxClientAppDelegate : public QObject {
   void dataReadyChanged(bool);
   void disableCropBitmapOnceModeChanged(bool);
   void currentImageViewRotationChanged(int);
+  void pelluxUserChanged(const QString&);
+  void pelluxPassChanged(const QString&);
   // The list's records, or the filter that arranges them, changed.
   void recordsChanged();
   // The fields of these records changed in place.
@@ -145,7 +147,7 @@ class PelluxClientAppDelegate : public QObject {
 
  private:
   void setFlag(bool& field, bool value, void (PelluxClientAppDelegate::*changed)(bool));
-  void setAccountField(QString& field, const QString& value);
+  void setAccountField(QString& field, const QString& value, void (PelluxClientAppDelegate::*changed)(const QString&));
   void loadRecordList();
   void offerToSetAsideUnreadableStore();
   void askToLogIn();

@@ -7,7 +7,7 @@
 
 #include "AppInfo.h"
 #include "Format.h"
-#include "HttpGet.h"
+#include "HttpClient.h"
 #include "Localization.h"
 #include "MainThread.h"
 #include "PelluxClientAppDelegate.h"
@@ -45,13 +45,16 @@ void UpdateCheck::checkUpdateHit(bool bySender) {
   const QString address = app_.preferences().stringValue(QLatin1String(kPelluxClientPreference_key_VersionCheckUrl));
   std::optional<QUrl> download;
   if (!address.isEmpty()) {
-    HttpGetResult answer;
+    HttpAnswer answer;
+    HttpRequest request;
+    request.url = QUrl(address);
+    request.timeoutSeconds = timeoutSeconds_;
     // The main thread waits for the answer but keeps drawing its windows meanwhile.
-    MainThread::runBesideLoop([&] { answer = httpGet(QUrl(address), timeoutSeconds_); });
-    if (!answer.ok())
+    MainThread::runBesideLoop([&] { answer = httpGet(request); });
+    if (!answer.body)
       systemLog(formatted(QStringLiteral("checkUpdate: NSURLConnection failed: %@: %@"), address, answer.error));
     else
-      download = newerVersion(answer.body, AppInfo::kBuildNumber);
+      download = newerVersion(*answer.body, AppInfo::kBuildNumber);
   }
   if (download) {
     const UserInterface::Alert alert{

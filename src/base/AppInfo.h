@@ -10,5 +10,7 @@ inline constexpr char kApplicationIdentifier[] = "com.tarvo.quillory";
 inline constexpr char kOrganizationFolder[] = "TARVO";
 inline constexpr char kVersion[] = QUILLORY_VERSION;
 inline constexpr int kBuildNumber = QUILLORY_BUILD_NUMBER;
+// The version of the service protocol this build speaks, sent with every request.
+inline constexpr char kPelluxProtocolVersion[] = "1.0";
 
 }  // namespace AppInfo
