@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "AccountCommand.h"
 #include "AppInfo.h"
 #include "CliCommand.h"
 #include "ConfigCommand.h"
@@ -18,6 +19,10 @@ const Cli::Command kCommands[] = {
     {"import", "FILE...", "make a card of each image file, as dropping it on the window does", &runImportCommand},
     {"crop", "IN.bmp OUT.bmp",
      "crop a scanned bitmap to the card (exit 3: too much black area, 2: not a scanner bitmap)", &runCropCommand},
+    {"login", "--user MAIL", "log in to the service (the password is read without echo, or from standard input)",
+     &runLoginCommand},
+    {"logout", "", "log out; the stored password is deleted", &runLogoutCommand},
+    {"account", "", "the account line: who is logged in", &runAccountCommand},
     {"recover", "", "set an unreadable card list aside (it is kept) so that a new one can be saved",
      &runRecoverCommand},
 };

@@ -14,19 +14,20 @@
 
 namespace {
 
-std::optional<QString> optionalText(const QString& text) {
-  return text.isNull() ? std::nullopt : std::optional(text);
-}
+std::optional<QString> optionalText(const QString& text) { return text.isNull() ? std::nullopt : std::optional(text); }
 
-const char* const kFileStatusFilters[] = {kPelluxProtocolParameter_Status_accepted, kPelluxProtocolParameter_Status_ocring,
-                                          kPelluxProtocolParameter_Status_committed, kPelluxProtocolParameter_Status_rejected,
-                                          kPelluxProtocolParameter_Status_removed,
-                                          kPelluxProtocolParameter_StatusFilter_all_with_removed};
+const char* const kFileStatusFilters[] = {
+    kPelluxProtocolParameter_Status_accepted,  kPelluxProtocolParameter_Status_ocring,
+    kPelluxProtocolParameter_Status_committed, kPelluxProtocolParameter_Status_rejected,
+    kPelluxProtocolParameter_Status_removed,   kPelluxProtocolParameter_StatusFilter_all_with_removed};
 
 }  // namespace
 
 PelluxAccount::PelluxAccount(PelluxClientAppDelegate& app, SecretStore& secrets)
-    : QObject(&app), app_(app), secrets_(secrets), accountMessage_(PelluxAccountObject::accountDescription(std::nullopt)) {
+    : QObject(&app),
+      app_(app),
+      secrets_(secrets),
+      accountMessage_(PelluxAccountObject::accountDescription(std::nullopt)) {
   PelluxProtocol::setUpEndpoints(app_.preferences());
   connect(&app_, &PelluxClientAppDelegate::pelluxUserChanged, this, &PelluxAccount::userChanged);
   connect(&app_, &PelluxClientAppDelegate::pelluxPassChanged, this, [this] { accountId_.clear(); });
@@ -88,7 +89,8 @@ void PelluxAccount::savePelluxAccount() {
     if (existing.status == SecretStore::Status::Failed)
       systemLog(formatted(QStringLiteral("SecKeychainFindGenericPassword failed: %@"), existing.error));
     const bool stored = existing.status == SecretStore::Status::Ok;
-    if (app_.preferences().boolValue(QLatin1String(kPelluxClientPreference_key_SavePelluxPassword)) && !pass.isEmpty()) {
+    if (app_.preferences().boolValue(QLatin1String(kPelluxClientPreference_key_SavePelluxPassword)) &&
+        !pass.isEmpty()) {
       if (const std::optional<QString> failure = secrets_.store(service, user, pass))
         systemLog(formatted(stored ? QStringLiteral("SecKeychainItemModifyAttributesAndData failed: %@")
                                    : QStringLiteral("SecKeychainAddGenericPassword failed: %@"),
@@ -135,15 +137,16 @@ void PelluxAccount::checkAccountFinished(const PelluxWorkerRef& worker, const QV
   }
   reportOutcome(worker, error);
   app_.setPelluxWorking(PelluxWorker::workers() > 0);
+  emit accountChecked(!error);
 }
 
 void PelluxAccount::reportOutcome(const PelluxWorkerRef& worker, const std::optional<PelluxError>& error) {
   if (!error) return;
-  if (PelluxError::accountStatusError(*error)) logOutUnknownAccount();
+  if (PelluxError::accountStatusError(*error)) logOut();
   app_.noticeErrors(QVariant::fromValue(*error), worker->name(), kPelluxError_Code_Pellux, worker->caller());
 }
 
-void PelluxAccount::logOutUnknownAccount() {
+void PelluxAccount::logOut() {
   app_.setPelluxPass(QString());
   savePelluxAccount();
   account_.reset();

@@ -31,8 +31,10 @@ class PelluxAccount : public QObject, public PelluxWorkerDelegate {
   void clearLastUpdateTime();
   // Checks the account with the service on a worker; caller: a window asked.
   void getAccountInformation(bool caller);
-  // What follows the service's answer that it knows no such account: logged out, password gone.
-  void logOutUnknownAccount();
+  // Logs out: the password is forgotten (and deleted from the secret store), the account map
+  // dropped. What follows the service's answer that it knows no such account, and the user's own
+  // log-out.
+  void logOut();
 
   std::optional<QVariantMap> pelluxAccount() const { return account_; }
   QString pelluxAccountId() const { return accountId_; }
@@ -42,6 +44,8 @@ class PelluxAccount : public QObject, public PelluxWorkerDelegate {
 
  signals:
   void accountMessageChanged(const QString&);
+  // An account check ended: logged in, or not (the error was reported).
+  void accountChecked(bool loggedIn);
 
  private:
   void userChanged(const QString& user);

@@ -5,11 +5,13 @@
 
 #include "AppInfo.h"
 #include "MainWindow.h"
+#include "PelluxAccount.h"
 #include "PelluxClientAppDelegate.h"
 #include "PelluxClientPreference.h"
 #include "PreferenceStore.h"
 #include "QuitOnSignal.h"
 #include "RecordStore.h"
+#include "SecretStore.h"
 #include "WidgetsInterface.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +25,7 @@ int main(int argc, char** argv) {
 
   WidgetsInterface windows;
   PelluxClientAppDelegate app(windows, PreferenceStore::shared(), RecordStore::shared());
+  PelluxAccount account(app, SecretStore::desktop());
   windows.attach(app);
   app.awakeFromNib();
   QObject::connect(&application, &QGuiApplication::applicationStateChanged, &app, [&app](Qt::ApplicationState state) {

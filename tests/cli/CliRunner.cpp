@@ -1,8 +1,11 @@
 #include "CliRunner.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include "PreferenceStore.h"
 #include "TestEnvironment.h"
 
 CliRunner::CliRunner() : home_(TestEnvironment::freshFolder()) {}
@@ -18,9 +21,19 @@ CliRun CliRunner::run(const QStringList& arguments, const QByteArray& input) con
   process.write(input);
   process.closeWriteChannel();
   CliRun result;
-  if (!process.waitForFinished(60000)) return result;
+  // The event loop keeps running, so servers living in the test (on this thread) can answer.
+  QDeadlineTimer deadline(60000);
+  while (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    process.waitForFinished(5);
+  }
+  if (process.state() != QProcess::NotRunning) return result;
   result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   result.out = QString::fromUtf8(process.readAllStandardOutput());
   result.err = QString::fromUtf8(process.readAllStandardError());
   return result;
+}
+
+void CliRunner::configure(const QString& key, const QVariant& value) const {
+  PreferenceStore(configHome() + QStringLiteral("/TARVO/Quillory.plist")).setValue(key, value);
 }

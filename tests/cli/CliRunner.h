@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 // Runs quillory-cli as a user would, with a private home and XDG folders of its own.
 struct CliRun {
@@ -13,6 +14,8 @@ class CliRunner {
  public:
   CliRunner();
   CliRun run(const QStringList& arguments, const QByteArray& input = {}) const;
+  // Settings for the runs, written before the first.
+  void configure(const QString& key, const QVariant& value) const;
   QString configHome() const { return home_ + QStringLiteral("/config"); }
   QString dataHome() const { return home_ + QStringLiteral("/data"); }
 
