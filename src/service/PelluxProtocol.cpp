@@ -159,6 +159,8 @@ bool PelluxProtocol::addRequestNodeWithName(const QString& name, const std::opti
   return request_ && addRequestNode(newRequestChild(name, value));
 }
 
+void PelluxProtocol::addChild(XmlNode* parent, XmlNode* child) { xmlAddChild(parent, child); }
+
 QByteArray PelluxProtocol::requestBody() const {
   if (!request_) return {};
   xmlChar* buffer = nullptr;
@@ -194,13 +196,13 @@ std::optional<PelluxError> PelluxProtocol::invoke() {
   HttpAnswer answer;
   for (int attempt = 0; attempt < kAttempts && !answer.body; ++attempt) answer = httpPost(request, body);
   if (!answer.body)
-    return PelluxError::pelluxErrorWithCode(kPelluxError_Code_NetworkAccess, localized(QStringLiteral("Network access failed.")),
-                                            answer.error);
+    return PelluxError::pelluxErrorWithCode(kPelluxError_Code_NetworkAccess,
+                                            localized(QStringLiteral("Network access failed.")), answer.error);
   if (answer.status != 0) {
     if (answer.status < 200 || answer.status > 299)
-      return PelluxError::pelluxErrorWithCode(
-          kPelluxError_Code_Http, formatted(localized(QStringLiteral("Unexpected HTTP response: %ld: %@")),
-                                            qlonglong(answer.status), httpReasonPhrase(answer.status)));
+      return PelluxError::pelluxErrorWithCode(kPelluxError_Code_Http,
+                                              formatted(localized(QStringLiteral("Unexpected HTTP response: %ld: %@")),
+                                                        qlonglong(answer.status), httpReasonPhrase(answer.status)));
     if (answer.contentType.isEmpty())
       return PelluxError::pelluxErrorWithCode(
           kPelluxError_Code_Http, formatted(localized(QStringLiteral("Unexpected HTTP Content-Type: %@")), QVariant()));
@@ -215,7 +217,8 @@ std::optional<PelluxError> PelluxProtocol::invoke() {
   if (answer.status != 0) {
     if (mediaType.startsWith(QLatin1String(kPelluxProtocol_ErrorContentType))) {
       QStringDecoder decoder(charset.isEmpty() ? "UTF-8" : charset.constData());
-      return PelluxError::pelluxErrorWithCode(kPelluxError_Code_Pellux, localized(QStringLiteral("PELLUX internal error.")),
+      return PelluxError::pelluxErrorWithCode(kPelluxError_Code_Pellux,
+                                              localized(QStringLiteral("PELLUX internal error.")),
                                               QString(decoder.decode(*answer.body)));
     }
     if (!mediaType.contains(QLatin1String("/xml")) && !mediaType.contains(QLatin1String("+xml")))
@@ -230,10 +233,12 @@ std::optional<PelluxError> PelluxProtocol::validateResponse(const QByteArray& bo
   status_ = -1;
   // No network, no DTD loading and no entity substitution: a hostile answer can neither read local
   // files nor reach other hosts, and its entities stay unexpanded (and so have no text value).
-  response_ = xmlReadMemory(body.constData(), int(body.size()), nullptr, charset.isEmpty() ? nullptr : charset.constData(),
-                            XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  response_ =
+      xmlReadMemory(body.constData(), int(body.size()), nullptr, charset.isEmpty() ? nullptr : charset.constData(),
+                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   if (!response_)
-    return PelluxError::pelluxErrorWithCode(kPelluxError_Code_XML, localized(QStringLiteral("Parsing response body failed.")));
+    return PelluxError::pelluxErrorWithCode(kPelluxError_Code_XML,
+                                            localized(QStringLiteral("Parsing response body failed.")));
   const QString response = QLatin1String(kPelluxProtocolParameter_response);
   XmlNode* root = xmlDocGetRootElement(response_);
   if (!root) return parsingError(QStringLiteral("Parsing response body failed: %s"), response);

@@ -41,6 +41,8 @@ class PelluxProtocol {
   // Attaches an element as the next parameter; false (the element freed) without a request.
   bool addRequestNode(XmlNode* node);
   bool addRequestNodeWithName(const QString& name, const std::optional<QString>& value);
+  // Attaches a new element under another new element (a list parameter and its entries).
+  static void addChild(XmlNode* parent, XmlNode* child);
   // The request as it is sent.
   QByteArray requestBody() const;
 
