@@ -7,9 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUuid>
 
+#include "AtomicFile.h"
 #include "PropertyList.h"
 
 namespace {
@@ -30,10 +30,11 @@ QByteArray hashOf(const QString& password, const QByteArray& salt) {
 }  // namespace
 
 std::optional<QString> Accounts::load() {
-  QFile file(file_);
-  if (!file.exists()) return std::nullopt;
-  if (!file.open(QIODevice::ReadOnly)) return file.errorString();
-  const PropertyList::ReadResult read = PropertyList::read(file.readAll());
+  if (!QFile::exists(file_)) return std::nullopt;
+  QString error;
+  const std::optional<QByteArray> bytes = readWholeFile(file_, &error);
+  if (!bytes) return error;
+  const PropertyList::ReadResult read = PropertyList::read(*bytes);
   if (!read.ok()) return read.error;
   accounts_ = read.value.toMap();
   return std::nullopt;
@@ -41,12 +42,9 @@ std::optional<QString> Accounts::load() {
 
 std::optional<QString> Accounts::save() {
   QDir().mkpath(QFileInfo(file_).absolutePath());
-  QSaveFile file(file_);
   const PropertyList::WriteResult document = PropertyList::write(accounts_);
   if (!document.ok()) return document.error;
-  if (!file.open(QIODevice::WriteOnly) || file.write(document.document) != document.document.size() || !file.commit())
-    return file.errorString();
-  return std::nullopt;
+  return writeFileAtomically(file_, document.document);
 }
 
 QVariantMap Accounts::credentials(const QString& password) {

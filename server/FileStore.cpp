@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include "PelluxProtocolConstants.h"
+#include "AtomicFile.h"
 #include "PropertyList.h"
 
 namespace {
@@ -17,12 +17,6 @@ const QString kReadable = QStringLiteral("readable");
 const QString kFields = QStringLiteral("fields");
 const QString kReports = QStringLiteral("reports");
 const QString kCreator = QStringLiteral("creator");
-
-std::optional<QString> writeFile(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return std::nullopt;
-  return QStringLiteral("%1: %2").arg(path, file.errorString());
-}
 
 QVariantMap fieldMap(const QMap<int, QString>& fields) {
   QVariantMap map;
@@ -40,10 +34,12 @@ bool FileStore::isFileID(const QString& fileID) {
 
 std::optional<QString> FileStore::load() {
   QDir().mkpath(folder_ + QStringLiteral("/images"));
-  QFile file(folder_ + QStringLiteral("/files.plist"));
-  if (!file.exists()) return std::nullopt;
-  if (!file.open(QIODevice::ReadOnly)) return file.errorString();
-  const PropertyList::ReadResult read = PropertyList::read(file.readAll());
+  const QString path = folder_ + QStringLiteral("/files.plist");
+  if (!QFile::exists(path)) return std::nullopt;
+  QString error;
+  const std::optional<QByteArray> bytes = readWholeFile(path, &error);
+  if (!bytes) return error;
+  const PropertyList::ReadResult read = PropertyList::read(*bytes);
   if (!read.ok()) return read.error;
   files_ = read.value.toMap();
   return std::nullopt;
@@ -52,7 +48,7 @@ std::optional<QString> FileStore::load() {
 std::optional<QString> FileStore::save() {
   const PropertyList::WriteResult document = PropertyList::write(files_);
   if (!document.ok()) return document.error;
-  return writeFile(folder_ + QStringLiteral("/files.plist"), document.document);
+  return writeFileAtomically(folder_ + QStringLiteral("/files.plist"), document.document);
 }
 
 QString FileStore::imagePath(const QString& fileID) const {
@@ -60,7 +56,7 @@ QString FileStore::imagePath(const QString& fileID) const {
 }
 
 std::optional<QString> FileStore::writeImage(const QString& fileID, const QByteArray& image) {
-  return writeFile(imagePath(fileID), image);
+  return writeFileAtomically(imagePath(fileID), image);
 }
 
 QString FileStore::owner(const QString& fileID) const {

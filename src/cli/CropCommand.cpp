@@ -1,9 +1,9 @@
 #include "CropCommand.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
+#include "AtomicFile.h"
 #include "CliCommand.h"
 #include "cropbitmap.h"
 
@@ -45,9 +45,8 @@ int runCropCommand(const QStringList& arguments) {
       return kNotABitmap;
   }
   bitmap.truncate(qsizetype(length));
-  QSaveFile out(arguments[1]);
-  if (!out.open(QIODevice::WriteOnly) || out.write(bitmap) != bitmap.size() || !out.commit()) {
-    Cli::error(QStringLiteral("%1: %2").arg(arguments[1], out.errorString()));
+  if (const std::optional<QString> failure = writeFileAtomically(arguments[1], bitmap)) {
+    Cli::error(*failure);
     return Cli::kFailure;
   }
   if (bitmap == original)

@@ -6,10 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include "AppInfo.h"
+#include "AtomicFile.h"
 #include "Format.h"
 #include "PropertyList.h"
 #include "SystemLog.h"
@@ -92,10 +92,8 @@ std::optional<PelluxError> PreferenceStore::change(const QVariantMap& changes) {
     if (auto error = moveUnreadableAsideLocked()) return error;
   }
   QDir().mkpath(QFileInfo(path_).absolutePath());
-  QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly) || file.write(document.document) != document.document.size() || !file.commit()) {
-    const PelluxError error = PelluxError::pelluxErrorWithFilePath(
-        path_, std::nullopt, file.errorString().isEmpty() ? QVariant() : QVariant(file.errorString()));
+  if (const std::optional<QString> failure = writeFileAtomically(path_, document.document)) {
+    const PelluxError error = PelluxError::pelluxErrorWithFilePath(path_, std::nullopt, *failure);
     logPelluxError(error);
     return error;
   }

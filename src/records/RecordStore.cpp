@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "AppInfo.h"
+#include "AtomicFile.h"
 #include "Format.h"
 #include "ImageLocalFilePathTransformer.h"
 #include "Localization.h"
@@ -26,13 +27,6 @@ const char* const kExportPropertyKeys[] = {
     kPelluxClientPreference_key_exportToAdressbookGroupNameWithClassificationTag,
     "exportAddressbookAsCompany",
 };
-
-// Writes bytes atomically; the error names the path and the system's reason.
-std::optional<PelluxError> writeAtomically(const QString& path, const QByteArray& bytes) {
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return std::nullopt;
-  return PelluxError::pelluxErrorWithFilePath(path, std::nullopt, file.errorString());
-}
 
 // Parses the records file: an array of dictionaries.
 std::optional<RecordList> parseRecords(const QByteArray& document, QString* problem) {
@@ -174,8 +168,8 @@ std::optional<QString> RecordStore::storeImageData(const QByteArray& data) {
   const std::optional<QString> folder = dataDirectory();
   if (!folder) return std::nullopt;
   const QString path = *folder + u'/' + nextImageName();
-  if (auto error = writeAtomically(path, data)) {
-    logPelluxError(*error);
+  if (const std::optional<QString> failure = writeFileAtomically(path, data)) {
+    logPelluxError(PelluxError::pelluxErrorWithFilePath(path, std::nullopt, *failure));
     return std::nullopt;
   }
   return path;
