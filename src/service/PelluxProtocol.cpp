@@ -88,6 +88,7 @@ void PelluxProtocol::reconfigure(const PreferenceStore& preferences) {
 }
 
 void PelluxProtocol::setUpEndpoints(const PreferenceStore& preferences) {
+  PelluxProtocol initialiseParser;  // on the main thread, before the first worker
   {
     std::lock_guard guard(endpoints().lock);
     if (endpoints().configured) return;
@@ -118,7 +119,11 @@ QString PelluxProtocol::userAgentString() {
 
 // ---- request ----
 
-PelluxProtocol::PelluxProtocol(const QString& method) : method_(method) {}
+PelluxProtocol::PelluxProtocol(const QString& method) : method_(method) {
+  // libxml2 sets up its global tables once, before any thread parses; later calls do nothing.
+  static std::once_flag initialised;
+  std::call_once(initialised, [] { xmlInitParser(); });
+}
 
 PelluxProtocol::~PelluxProtocol() {
   freeResponse();

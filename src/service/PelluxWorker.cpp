@@ -1,7 +1,6 @@
 #include "PelluxWorker.h"
 
-#include <QList>
-#include <mutex>
+#include <atomic>
 #include <thread>
 
 #include "CaughtException.h"
@@ -14,16 +13,10 @@
 
 namespace {
 
-struct Registry {
-  std::mutex lock;
-  QList<const void*> running;  // one entry per started run, removed before its finish notification
-  bool ignoreFileStatusError = false;
-};
-
-Registry& registry() {
-  static Registry instance;
-  return instance;
-}
+// The registry of running workers: what is read of it is how many there are, so an atomic count
+// serves, entered before a worker's thread starts and left before its finish notification.
+std::atomic<int> running{0};
+std::atomic<bool> ignoringFileStatusError{false};
 
 }  // namespace
 
@@ -34,20 +27,11 @@ PelluxWorkerRef PelluxWorker::pelluxWorkerWithDelegate(PelluxWorkerDelegate* del
   return PelluxWorkerRef(new PelluxWorker(delegate, name, caller, context));
 }
 
-int PelluxWorker::workers() {
-  std::lock_guard guard(registry().lock);
-  return int(registry().running.size());
-}
+int PelluxWorker::workers() { return running.load(); }
 
-void PelluxWorker::setIgnoreFileStatusError(bool ignore) {
-  std::lock_guard guard(registry().lock);
-  registry().ignoreFileStatusError = ignore;
-}
+void PelluxWorker::setIgnoreFileStatusError(bool ignore) { ignoringFileStatusError.store(ignore); }
 
-bool PelluxWorker::ignoreFileStatusError() {
-  std::lock_guard guard(registry().lock);
-  return registry().ignoreFileStatusError;
-}
+bool PelluxWorker::ignoreFileStatusError() { return ignoringFileStatusError.load(); }
 
 quint32 PelluxWorker::localStatusFlagWithPelluxFileStatus(const std::optional<QString>& status) {
   if (!status) return 0;
@@ -74,12 +58,8 @@ std::unique_ptr<PelluxProtocol> PelluxWorker::pelluxProtocolForMethod(const QStr
 }
 
 void PelluxWorker::start(const QVariantMap& account, Operation operation, Finish finish) {
-  const void* run = this;  // a worker runs one operation at a time, so it stands for its run
-  {
-    std::lock_guard guard(registry().lock);
-    registry().running.append(run);
-  }
-  std::thread([self = shared_from_this(), account, operation = std::move(operation), finish, run] {
+  ++running;
+  std::thread([self = shared_from_this(), account, operation = std::move(operation), finish] {
     QVariantMap result;
     result.insert(QLatin1String(kPelluxWorkerResult_Key_targetAccount), account);
     try {
@@ -89,10 +69,7 @@ void PelluxWorker::start(const QVariantMap& account, Operation operation, Finish
                     QVariant::fromValue(PelluxError::pelluxErrorWithCode(
                         kPelluxError_Code_Parameter, std::nullopt, QVariant::fromValue(CaughtException::current()))));
     }
-    {
-      std::lock_guard guard(registry().lock);
-      registry().running.removeOne(run);
-    }
+    --running;
     if (self->delegate_) MainThread::callAndWait([&] { (self->delegate_->*finish)(self, result); });
   }).detach();
 }
