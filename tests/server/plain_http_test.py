@@ -8,6 +8,7 @@ import base64
 import os
 import re
 import socket
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -114,6 +115,25 @@ with tempfile.TemporaryDirectory() as data:
     finally:
         server.terminate()
         server.wait(timeout=10)
+
+    # HTTPS with a certificate the server makes for itself.
+    made = subprocess.run([SERVER, "--data", data, "make-certificate"], capture_output=True, text=True, timeout=60)
+    check("make-certificate", made.returncode == 0, made.stderr)
+    certificate, key = made.stdout.split()
+    secure = subprocess.Popen([SERVER, "--data", data, "--listen", "127.0.0.1:0", "--tls-cert", certificate,
+                               "--tls-key", key], stdout=subprocess.PIPE, text=True)
+    try:
+        line = secure.stdout.readline()
+        port = int(re.search(r":(\d+)/Halvern/", line).group(1))
+        check("https announced", line.startswith("Serving on https://"), line)
+        context = ssl.create_default_context(cafile=certificate)
+        request = urllib.request.Request(f"https://127.0.0.1:{port}/Halvern/app/", data=command("CheckAccount"),
+                                         method="POST")
+        with urllib.request.urlopen(request, timeout=10, context=context) as answer:
+            check("CheckAccount over https", f"<aid>{aid}</aid>".encode() in answer.read())
+    finally:
+        secure.terminate()
+        secure.wait(timeout=10)
 
 print(f"{results['passed']} passed, {results['failed']} failed")
 sys.exit(1 if results["failed"] else 0)
