@@ -85,6 +85,8 @@ void PelluxClientAppDelegate::openRecordStore() {
 
 void PelluxClientAppDelegate::loadRecordList() {
   store_.loadRecords(records_);
+  // The status texts are derived; they are worked out again in the user's present language.
+  for (const RecordRef& record : records_) PelluxFileObject::updateRecordStatus(*record);
   emit recordsChanged();
   if (store_.loadState() == RecordStore::LoadState::Unreadable) offerToSetAsideUnreadableStore();
 }

@@ -43,3 +43,16 @@ TEST(ResourcesTest, PrefersTheCopyForTheUsersLanguage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LocalizationTest, JapaneseHasItsOwnTable) {
+  Localization::useLanguages({QStringLiteral("ja-JP")});
+  EXPECT_EQ(localized(QStringLiteral("Scanner polling stoppted.")), QStringLiteral("連続読み取りを停止しました。"));
+  EXPECT_EQ(localized(QStringLiteral("The application may not work correctly.\nWould you terminate the application now?")),
+            QStringLiteral("アプリケーションが正しく動作しない可能性があります。\n今すぐ終了しますか?"));
+  EXPECT_EQ(localized(QStringLiteral("yyyyMMdd-HHmmss-SSS")), QStringLiteral("yyyyMMdd-HHmmss-SSS"));
+  Localization::useLanguages({QStringLiteral("en")});
+}
+
+}  // namespace
