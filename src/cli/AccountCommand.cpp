@@ -21,7 +21,8 @@ namespace {
 
 // The controller and its account side over the user's settings and secret store.
 struct AccountSession {
-  AccountSession() { PelluxClientPreference::preparePreference(); }
+  // The defaults are registered before anything below reads a setting.
+  bool prepared = (PelluxClientPreference::preparePreference(), true);
   TerminalInterface terminal;
   PelluxClientAppDelegate app{terminal, PreferenceStore::shared(), RecordStore::shared()};
   PelluxAccount account{app, SecretStore::desktop()};
