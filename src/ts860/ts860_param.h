@@ -23,3 +23,19 @@ struct ts860_param {
 
 // Fills every field with the driver's default. The context may be null and is not used.
 void ts860_initparam(ts860_context* context, ts860_param* param);
+
+// The values a scan actually uses, after the driver's rules: resolution 200, 300 and 600 stay,
+// anything else is scanned as 400; an xoffset below 1 becomes 101, a yoffset below 0 becomes 0;
+// highlight 0 means 255, shadow 255 means 0, and a highlight below the shadow gives 255 and 0;
+// a gamma outside 0.1 to 10 becomes 1.0.
+struct ts860_effective_param {
+  int32_t tableDpi;  // the resolution whose tables are used
+  uint32_t width;    // pixels per line: dpi × width inches, rounded up to a multiple of 4
+  uint32_t lines;    // image lines: dpi × height inches
+  int32_t xoffset;
+  int32_t yoffset;  // scanned lines dropped before the image
+  uint8_t highlight;
+  uint8_t shadow;
+  double gamma;
+};
+ts860_effective_param ts860_effective(const ts860_param& param);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <vector>
 
 struct ts860_context;
 
@@ -15,6 +16,7 @@ class Ts860Requests {
   // One register write of (address, value) pairs, in order.
   int registers(std::initializer_list<uint8_t> pairs) { return registers(pairs.begin(), int(pairs.size() / 2)); }
   int registers(const uint8_t* pairs, int count);
+  int registers(const std::vector<uint8_t>& pairs) { return registers(pairs.data(), int(pairs.size() / 2)); }
   // (0x51, index), (0x5D, high byte), (0x5E, low byte).
   int frontend(uint8_t index, uint16_t value);
   int controlByte(uint16_t target, uint8_t value);

@@ -40,9 +40,17 @@ class StatusScriptBackend : public Ts860Backend {
     }
     return int(requests.size()) == failAt ? -9 : length;
   }
-  int bulkIn(unsigned char*, int, int* transferred, unsigned) override {
-    *transferred = 0;
-    return -1;
+  // Image data: each line filled with its number (modulo 256), lineWidth bytes a line.
+  int lineWidth = 0;
+  int linesDelivered = 0;
+  int shortBy = 0;  // bytes left out of every read
+
+  int bulkIn(unsigned char* data, int length, int* transferred, unsigned) override {
+    requests.push_back("bulk-in " + std::to_string(length));
+    for (int line = 0; lineWidth > 0 && line < length / lineWidth; ++line)
+      std::memset(data + line * lineWidth, linesDelivered++ & 0xFF, size_t(lineWidth));
+    *transferred = length - shortBy;
+    return 0;
   }
   int bulkOut(const unsigned char* data, int length, int* transferred, unsigned) override {
     requests.push_back("bulk-out " + std::to_string(length) + ' ' + (length > 16 ? "..." : hex(data, length)));
