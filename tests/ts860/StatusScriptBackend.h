@@ -44,10 +44,15 @@ class StatusScriptBackend : public Ts860Backend {
   int lineWidth = 0;
   int linesDelivered = 0;
   int shortBy = 0;  // bytes left out of every read
+  // When set, fills each bulk read instead (its number counts from 0).
+  std::function<void(int read, unsigned char* data, int length)> image;
+  int bulkReads = 0;
 
   int bulkIn(unsigned char* data, int length, int* transferred, unsigned) override {
     requests.push_back("bulk-in " + std::to_string(length));
-    for (int line = 0; lineWidth > 0 && line < length / lineWidth; ++line)
+    if (image) image(bulkReads, data, length);
+    ++bulkReads;
+    for (int line = 0; !image && lineWidth > 0 && line < length / lineWidth; ++line)
       std::memset(data + line * lineWidth, linesDelivered++ & 0xFF, size_t(lineWidth));
     *transferred = length - shortBy;
     return 0;
