@@ -166,3 +166,29 @@ TEST(Ts860ParamTest, TheParameterRules) {
 }
 
 }  // namespace
+
+#include "TS860ScanParamWrapper.h"
+
+namespace {
+
+TEST(TS860ScanParamWrapperTest, ResolutionAndCalibrationDataRules) {
+  ts860_param param;
+  ts860_initparam(nullptr, &param);
+  TS860ScanParamWrapper wrapper(&param);
+  const std::pair<int32_t, int32_t> resolutions[] = {{500, 0}, {600, 600}, {200, 200}, {-1, 0}};
+  for (const auto& [given, stored] : resolutions) {
+    wrapper.setDpi(given);
+    EXPECT_EQ(param.dpi, stored) << given;
+  }
+  const QByteArray calibration(6152, '\x11');
+  wrapper.setCalibrationData(calibration);
+  ASSERT_NE(param.calibrationData, nullptr);
+  EXPECT_EQ(param.calibrationData[6151], 0x11);
+  testing::internal::CaptureStderr();
+  wrapper.setCalibrationData(QByteArray(6151, '\x22'));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Calibration data size: 6151 != 6152.\n");
+  EXPECT_EQ(param.calibrationData, nullptr);
+  EXPECT_TRUE(wrapper.calibrationData().isNull());
+}
+
+}  // namespace
