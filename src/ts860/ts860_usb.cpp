@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "sim/ts860_sim.h"
 #include "ts860_internal.h"
 #include "ts860_trace.h"
 
@@ -41,6 +42,7 @@ ts860_context* ts860_context_with_backend(std::unique_ptr<Ts860Backend> backend)
 
 ts860_context* ts860_usb_init() {
   ts860_module_record() = {};
+  if (const char* simulator = ts860_simulator_folder()) return ts860_sim_open(simulator);
   return ts860_libusb_open();
 }
 
@@ -52,10 +54,14 @@ void ts860_usb_final(ts860_context* context) {
 
 int ts860_usb_reset(ts860_context* context) {
   ts860_usb_final(context);
+  if (const char* simulator = ts860_simulator_folder()) return ts860_sim_reset(simulator);
   return ts860_libusb_reset();
 }
 
-int ts860_check_connected(ts860_context*) { return ts860_libusb_check_connected(); }
+int ts860_check_connected(ts860_context*) {
+  if (const char* simulator = ts860_simulator_folder()) return ts860_sim_check_connected(simulator);
+  return ts860_libusb_check_connected();
+}
 
 int64_t ts860_usb_lasterror(ts860_context* context, const char** function) {
   const Ts860ErrorRecord record =
