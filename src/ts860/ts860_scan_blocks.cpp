@@ -166,17 +166,19 @@ void ts860_fill_bmp_header(uint8_t* bitmap, uint32_t width, uint32_t lines, uint
 
 int ts860_read_image(Ts860Requests& r, uint32_t width, uint32_t total, uint32_t dropped, uint32_t lines,
                      uint8_t* pixels) {
-  auto* chunk = static_cast<uint8_t*>(std::malloc(size_t(width) * kChunkLines));
+  // The device takes a read's byte count in 16 bits: lines wider than 1636 pixels are read in
+  // chunks of fewer lines, so that every chunk still fits.
+  const uint32_t chunkLines = width ? std::clamp<uint32_t>(0xFFFF / width, 1, kChunkLines) : kChunkLines;
+  auto* chunk = static_cast<uint8_t*>(std::malloc(std::max<size_t>(size_t(width) * chunkLines, 1)));
   if (!chunk) {
     std::fprintf(stderr, "%s\n", std::strerror(errno));
     return -1;
   }
   int result = 0;
   for (uint32_t read = 0; read < total && result == 0;) {
-    const uint32_t count = std::min(kChunkLines, total - read);
+    const uint32_t count = std::min(chunkLines, total - read);
     const uint32_t wanted = count * width;
     uint32_t received = wanted;
-    // The device takes the byte count in 16 bits.
     uint8_t header[8] = {};
     put32(header, kImageAddress);
     header[4] = uint8_t(wanted);

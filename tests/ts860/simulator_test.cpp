@@ -388,3 +388,32 @@ TEST_F(SimulatorTest, PresenceAndThePaperPath) {
 }
 
 }  // namespace
+
+namespace {
+
+// A line wider than 1636 pixels would overflow a 40-line read's 16-bit byte count: the scan reads
+// fewer lines at a time and the device receives exactly the counts it is asked for.
+TEST_F(SimulatorTest, WideLinesAreReadInSmallerChunks) {
+  write("hopper/calibration", "");
+  open();
+  ts860_param param;
+  ts860_initparam(context, &param);
+  param.dpi = 600;
+  param.width = 3.0f;
+  param.height = 0.5f;
+  qputenv("TS860_TRACE", (folder + QLatin1String("/trace")).toLocal8Bit());
+  uint8_t* bitmap = nullptr;
+  uint32_t size = 0;
+  ASSERT_EQ(ts860_scan(context, &param, &bitmap, &size), 0);
+  qunsetenv("TS860_TRACE");
+  ts860_freebmp(context, bitmap, size);
+  EXPECT_EQ(size, 1078u + 1800u * 300u);
+  QList<QByteArray> reads = read(QStringLiteral("trace")).split('\n');
+  reads.removeIf([](const QByteArray& line) { return !line.startsWith("bulk-in "); });
+  ASSERT_EQ(reads.size(), 9);  // 300 lines, 36 at a time
+  EXPECT_TRUE(reads.first().startsWith("bulk-in 64800 64800 "));
+  EXPECT_TRUE(reads.last().startsWith("bulk-in 21600 21600 "));
+  EXPECT_TRUE(read(QStringLiteral("log")).isEmpty()) << read(QStringLiteral("log")).toStdString();
+}
+
+}  // namespace
