@@ -1,5 +1,6 @@
 #include "ts860_proto.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -13,7 +14,8 @@ constexpr uint8_t kCheckMarker = 0x55;
 constexpr int kPollMilliseconds = 100;
 
 void realSleep(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-ts860_sleep_function sleepFunction = &realSleep;
+// Opening a device may replace it on one thread while another sleeps.
+std::atomic<ts860_sleep_function> sleepFunction{&realSleep};
 
 // The feed motor table, loaded into every slot before a motor run.
 constexpr uint16_t kFeedMotorTable[32] = {65535, 48387, 32608, 22388, 18072, 14563, 12195, 10416, 9146, 8108, 7281,
@@ -233,7 +235,7 @@ int ts860_read_status(Ts860Requests& r) {
 
 void ts860_set_sleep_function(ts860_sleep_function sleep) { sleepFunction = sleep ? sleep : &realSleep; }
 
-void ts860_sleep(int milliseconds) { sleepFunction(milliseconds); }
+void ts860_sleep(int milliseconds) { sleepFunction.load()(milliseconds); }
 
 int ts860_read_register101(ts860_context* context) {
   Ts860Requests r(context, __func__);
