@@ -10,7 +10,9 @@
 #include <functional>
 #include <vector>
 
+#include "PelluxError.h"
 #include "TestEnvironment.h"
+#include "Ts860ContextStatus.h"
 #include "sim/ts860_sim.h"
 #include "ts860_calibrate.h"
 #include "ts860_proto.h"
@@ -31,6 +33,7 @@ class SimulatorTest : public testing::Test {
   ~SimulatorTest() override {
     ts860_usb_final(context);
     qunsetenv("TS860_TRACE");
+    qunsetenv("TS860_SIMULATOR");
   }
 
   void write(const QString& name, const QByteArray& text) const {
@@ -384,7 +387,6 @@ TEST_F(SimulatorTest, PresenceAndThePaperPath) {
   testing::internal::GetCapturedStderr();
   qputenv("TS860_SIMULATOR", (folder + QLatin1String("/missing")).toLocal8Bit());
   EXPECT_EQ(ts860_check_connected(nullptr), -1);
-  qunsetenv("TS860_SIMULATOR");
 }
 
 }  // namespace
@@ -414,6 +416,31 @@ TEST_F(SimulatorTest, WideLinesAreReadInSmallerChunks) {
   EXPECT_TRUE(reads.first().startsWith("bulk-in 64800 64800 "));
   EXPECT_TRUE(reads.last().startsWith("bulk-in 21600 21600 "));
   EXPECT_TRUE(read(QStringLiteral("log")).isEmpty()) << read(QStringLiteral("log")).toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// Scanner errors built from the driver's state: a failed transfer names the system call and its
+// value; a scanner that has gone makes the error say the connection was lost.
+TEST_F(SimulatorTest, ScannerErrorsFromTheDriverState) {
+  write("faults", "fail_request 3\ndetach_after 10\n");
+  qputenv("TS860_SIMULATOR", folder.toLocal8Bit());
+  context = ts860_usb_init();
+  ASSERT_NE(context, nullptr);
+  ASSERT_EQ(ts860_proto_init(context), 0);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ts860_initcommand(context), -1);  // its second request is transfer 3
+  PelluxError error = PelluxError::pelluxErrorWithTS860(Ts860ContextStatus(context), -1, QStringLiteral("precommand"));
+  EXPECT_EQ(error.message(), QStringLiteral("Scanner access failed: precommand = -1(ffffffff) / "
+                                            "ts860sim_control_transfer = -1(ffffffffffffffff)."));
+  EXPECT_FALSE(error.userInfoValue(kPelluxError_UserInfoKey_TS860ConnectionMayBeLost).toBool());
+
+  EXPECT_EQ(ts860_initcommand(context), -1);  // the device leaves the bus on the way
+  error = PelluxError::pelluxErrorWithTS860(Ts860ContextStatus(context), -1, QStringLiteral("precommand"));
+  EXPECT_EQ(error.message(), QStringLiteral("Scanner access failed: connection lost."));
+  testing::internal::GetCapturedStderr();
 }
 
 }  // namespace
