@@ -699,5 +699,17 @@ Would you terminate the application now?</source>
         <source>Scanned image has too much blank area.</source>
         <translation>スキャンした画像に黒い部分が多すぎます。</translation>
     </message>
+    <message>
+        <source>Scanner already opened: %p/%p.</source>
+        <translation>スキャナはすでに開かれています: %p/%p。</translation>
+    </message>
+    <message>
+        <source>Scanner already working: %p/%d.</source>
+        <translation>スキャナはすでに動作中です: %p/%d。</translation>
+    </message>
+    <message>
+        <source>Scanner termination has been timed out.</source>
+        <translation>スキャナの停止がタイムアウトしました。</translation>
+    </message>
 </context>
 </TS>
