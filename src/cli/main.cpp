@@ -8,6 +8,7 @@
 #include "ConfigCommand.h"
 #include "CropCommand.h"
 #include "RecordsCommand.h"
+#include "ScannerCommand.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ const Cli::Command kCommands[] = {
     {"account", "", "the account line: who is logged in", &runAccountCommand},
     {"recover", "", "set an unreadable card list aside (it is kept) so that a new one can be saved",
      &runRecoverCommand},
+    {"scanner", "status | read --bmp FILE | calibrate | clean",
+     "the TS860: whether it is there, read one card into a bitmap, calibrate (stored in the settings), clean; "
+     "each waits for its card or sheet, and Ctrl-C stops it",
+     &runScannerCommand},
 };
 
 void printHelp() {

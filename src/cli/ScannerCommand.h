@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// quillory-cli scanner status | read --bmp FILE | calibrate | clean
+int runScannerCommand(const QStringList& arguments);
