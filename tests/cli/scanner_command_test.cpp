@@ -9,6 +9,7 @@
 
 #include "CliRunner.h"
 #include "QtPrinters.h"
+#include "SimulatorFolder.h"
 #include "TestEnvironment.h"
 
 namespace {
@@ -16,17 +17,10 @@ namespace {
 // A simulated scanner in a folder of its own, chosen through the environment the runs inherit.
 class ScannerCommandTest : public testing::Test {
  protected:
-  ScannerCommandTest() : folder(TestEnvironment::freshFolder()) {
-    QDir(folder).mkpath(QStringLiteral("hopper"));
-    touch(QStringLiteral("attached"));
-    QFile settings(folder + QLatin1String("/settings"));
-    settings.open(QIODevice::WriteOnly);
-    settings.write("time_scale 0\n");
-    qputenv("TS860_SIMULATOR", folder.toLocal8Bit());
-  }
+  ScannerCommandTest() : folder(SimulatorFolder::create()) { qputenv("TS860_SIMULATOR", folder.toLocal8Bit()); }
   ~ScannerCommandTest() override { qunsetenv("TS860_SIMULATOR"); }
 
-  void touch(const QString& name) const { QFile(folder + QLatin1Char('/') + name).open(QIODevice::WriteOnly); }
+  void touch(const QString& name) const { ASSERT_TRUE(SimulatorFolder::write(folder, name, {})); }
 
   QString folder;
   CliRunner cli;

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "MainThread.h"
+#include "SimulatorFolder.h"
 #include "TS860Object.h"
 #include "TS860ScanParamWrapper.h"
 #include "TestEnvironment.h"
@@ -88,12 +89,7 @@ const QStringList kReadOfOneCard = {"WaitingPaper", "GotPaper",      "WaitingPap
 // open session on it and a recording delegate.
 class SessionTest : public testing::Test {
  protected:
-  SessionTest() : folder(TestEnvironment::freshFolder()) {
-    QDir(folder).mkpath(QStringLiteral("hopper"));
-    write("attached", "");
-    write("settings", "time_scale 0\n");
-    qputenv("TS860_SIMULATOR", folder.toLocal8Bit());
-  }
+  SessionTest() : folder(SimulatorFolder::create()) { qputenv("TS860_SIMULATOR", folder.toLocal8Bit()); }
   ~SessionTest() override {
     if (session) session->stopWithWaiting(10);
     session.reset();
@@ -102,9 +98,7 @@ class SessionTest : public testing::Test {
   }
 
   void write(const QString& name, const QByteArray& text) const {
-    QFile file(folder + QLatin1Char('/') + name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
+    ASSERT_TRUE(SimulatorFolder::write(folder, name, text));
   }
   void addCards(int count) const {
     QImage card(550, 910, QImage::Format_Grayscale8);

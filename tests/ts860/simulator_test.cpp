@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "PelluxError.h"
+#include "SimulatorFolder.h"
 #include "TestEnvironment.h"
 #include "Ts860ContextStatus.h"
 #include "sim/ts860_sim.h"
@@ -25,11 +26,7 @@ namespace {
 // waits; the hopper starts empty.
 class SimulatorTest : public testing::Test {
  protected:
-  SimulatorTest() : folder(TestEnvironment::freshFolder()) {
-    QDir(folder).mkpath(QStringLiteral("hopper"));
-    write("attached", "");
-    write("settings", "time_scale 0\n");
-  }
+  SimulatorTest() : folder(SimulatorFolder::create()) {}
   ~SimulatorTest() override {
     ts860_usb_final(context);
     qunsetenv("TS860_TRACE");
@@ -37,9 +34,7 @@ class SimulatorTest : public testing::Test {
   }
 
   void write(const QString& name, const QByteArray& text) const {
-    QFile file(folder + QLatin1Char('/') + name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
+    ASSERT_TRUE(SimulatorFolder::write(folder, name, text));
   }
   void open() {
     context = ts860_sim_open(folder.toLocal8Bit().constData());
@@ -103,10 +98,7 @@ TEST_F(SimulatorTest, GoldenTraces) {
   const bool update = qEnvironmentVariableIsSet("QUILLORY_UPDATE_GOLDEN");
   for (const GoldenCase& golden : cases) {
     SCOPED_TRACE(golden.name);
-    folder = TestEnvironment::freshFolder();
-    QDir(folder).mkpath(QStringLiteral("hopper"));
-    write("attached", "");
-    write("settings", "time_scale 0\n");
+    folder = SimulatorFolder::create();
     if (golden.sheet) write(QLatin1String("hopper/") + QLatin1String(golden.sheet), "sheet");
     ts860_usb_final(context);
     open();

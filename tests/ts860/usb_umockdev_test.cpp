@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <deque>
 
-#include "TestEnvironment.h"
+#include "SimulatorFolder.h"
 #include "sim/SimDevice.h"
 #include "ts860_proto.h"
 #include "ts860_scan.h"
@@ -163,14 +163,8 @@ QByteArray contents(const QString& path) {
 // direct backend; an unplugged device then fails the next transfer with libusb's NO_DEVICE.
 TEST(UsbUmockdevTest, ScanThroughLibusb) {
   ASSERT_TRUE(qgetenv("LD_PRELOAD").contains("umockdev")) << "run this program under umockdev-wrapper";
-  const QString folder = TestEnvironment::freshFolder();
-  QDir(folder).mkpath(QStringLiteral("hopper"));
-  for (const char* name : {"/attached", "/hopper/calibration"})
-    QFile(folder + QLatin1String(name)).open(QIODevice::WriteOnly);
-  QFile settings(folder + QLatin1String("/settings"));
-  ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-  settings.write("time_scale 0\n");
-  settings.close();
+  const QString folder = SimulatorFolder::create();
+  ASSERT_TRUE(SimulatorFolder::write(folder, QStringLiteral("hopper/calibration"), {}));
   EmulatedTs860 emulated(folder);
 
   EXPECT_EQ(ts860_check_connected(nullptr), 0);
