@@ -711,5 +711,25 @@ Would you terminate the application now?</source>
         <source>Scanner termination has been timed out.</source>
         <translation>スキャナの停止がタイムアウトしました。</translation>
     </message>
+    <message>
+        <source>Scanner already opened: %@.</source>
+        <translation>スキャナはすでに開かれています: %@。</translation>
+    </message>
+    <message>
+        <source>Scanner not opened.</source>
+        <translation>スキャナが開かれていません。</translation>
+    </message>
+    <message>
+        <source>Scanner already working: %@.</source>
+        <translation>スキャナはすでに動作中です: %@。</translation>
+    </message>
+    <message>
+        <source>Scanner not working: %@.</source>
+        <translation>スキャナは動作していません: %@。</translation>
+    </message>
+    <message>
+        <source>Monitoring scanner already running: %p/%p/%p/%08x/%08x.</source>
+        <translation>スキャナの監視はすでに動作中です: %p/%p/%p/%08x/%08x。</translation>
+    </message>
 </context>
 </TS>

@@ -23,6 +23,7 @@ inline constexpr char kPelluxClientPreference_key_ts860_shadow[] = "ts860_shadow
 inline constexpr char kPelluxClientPreference_key_ts860_gamma[] = "ts860_gamma";
 inline constexpr char kPelluxClientPreference_key_ts860_scanwait[] = "ts860_scanwait";
 inline constexpr char kPelluxClientPreference_key_ts860_calibrationData[] = "ts860_calibrationData";
+inline constexpr char kPelluxClientPreference_key_ts860_supports_shiro[] = "ts860_supports_shiro";
 inline constexpr char kPelluxClientPreference_key_jpegCompressionFactor[] = "jpegCompressionFactor";
 inline constexpr char kPelluxClientPreference_key_cropBitmap[] = "cropBitmap";
 inline constexpr char kPelluxClientPreference_key_AutoStartScannerReading[] = "AutoStartScannerReading";

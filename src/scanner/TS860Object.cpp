@@ -76,6 +76,11 @@ bool TS860Object::isWorking() const {
   return pollingThread_ && !pollingThread_->finished;
 }
 
+QString TS860Object::description() const {
+  return formatted(QStringLiteral("<TS860Object %p: %s, %s>"), this, context_.load() ? "open" : "closed",
+                   isWorking() ? "working" : "idle");
+}
+
 std::optional<PelluxError> TS860Object::startDoing(std::optional<Action> action) {
   std::lock_guard guard(lock_);
   const bool executing = pollingThread_ && !pollingThread_->finished;

@@ -32,6 +32,8 @@ class TS860Object : public std::enable_shared_from_this<TS860Object> {
   std::optional<PelluxError> startCalibrating();
   std::optional<PelluxError> startCleaning();
   bool isWorking() const;
+  // The session as error messages show it: its address, whether it is open and working.
+  QString description() const;
   // Cancels the running job and waits for it up to the given time, keeping the main event loop
   // running; a job that has not ended by then gives the time-out error and ends on its own later.
   std::optional<PelluxError> stopWithWaiting(double seconds);

@@ -34,6 +34,12 @@ void ts860_report_failure(const char* call, int64_t value, const char* suffix) {
 
 const ts860_device_entry* ts860_usb_devices() { return kSupportedDevices; }
 
+const ts860_device_entry* ts860_match_device(uint16_t vendor, uint16_t product, const ts860_device_entry* table) {
+  for (const ts860_device_entry* entry = table; entry->vendor != 0 && entry->product != 0; ++entry)
+    if (!(entry->flags & TS860_DEVICE_DISABLED) && entry->vendor == vendor && entry->product == product) return entry;
+  return nullptr;
+}
+
 ts860_context* ts860_context_with_backend(std::unique_ptr<Ts860Backend> backend) {
   auto* context = new ts860_context;
   context->backend = std::move(backend);

@@ -22,6 +22,9 @@ inline constexpr uint32_t TS860_DEFAULT_USBTIMEOUT = 5000;
 // The supported devices, ended by an entry whose vendor or product is 0.
 const ts860_device_entry* ts860_usb_devices();
 
+// The first enabled entry of the table with these ids, or none.
+const ts860_device_entry* ts860_match_device(uint16_t vendor, uint16_t product, const ts860_device_entry* table);
+
 // Opens the first supported device found; none on failure (the module record tells why).
 ts860_context* ts860_usb_init();
 void ts860_usb_final(ts860_context* context);

@@ -117,12 +117,6 @@ std::unique_ptr<LibusbBackend> openInterface(libusb_context* usb, libusb_device*
 
 }  // namespace
 
-const ts860_device_entry* ts860_match_device(uint16_t vendor, uint16_t product, const ts860_device_entry* table) {
-  for (const ts860_device_entry* entry = table; entry->vendor != 0 && entry->product != 0; ++entry)
-    if (!(entry->flags & TS860_DEVICE_DISABLED) && entry->vendor == vendor && entry->product == product) return entry;
-  return nullptr;
-}
-
 ts860_pipes ts860_select_pipes(const libusb_interface_descriptor& interface) {
   ts860_pipes pipes;
   for (int i = 0; i < interface.bNumEndpoints; ++i) {

@@ -8,9 +8,6 @@
 
 // The libusb backend's choices, exposed so they can be checked on descriptors built in a test.
 
-// The first enabled entry of the table with these ids, or none.
-const ts860_device_entry* ts860_match_device(uint16_t vendor, uint16_t product, const ts860_device_entry* table);
-
 struct ts860_pipes {
   uint8_t in = 0;         // endpoint address of the first bulk IN endpoint, 0 for none
   uint8_t out = 0;        // of the first bulk OUT endpoint

@@ -12,6 +12,20 @@ bool SimFolder::exists() const { return QFileInfo(path_).isDir(); }
 
 bool SimFolder::attached() const { return QFileInfo::exists(path_ + QLatin1String("/attached")); }
 
+std::optional<ts860_device_entry> SimFolder::attachedDevice() const {
+  QFile file(path_ + QLatin1String("/attached"));
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  const QList<QByteArray> ids = file.read(64).trimmed().split(':');
+  ts860_device_entry device{0x0A82, 0x8111, 0};
+  bool vendorRead = false, productRead = false;
+  if (ids.size() == 2) {
+    const uint vendor = ids[0].toUInt(&vendorRead, 16), product = ids[1].toUInt(&productRead, 16);
+    if (vendorRead && productRead && vendor <= 0xFFFF && product <= 0xFFFF)
+      device = {uint16_t(vendor), uint16_t(product), 0};
+  }
+  return device;
+}
+
 void SimFolder::detach() const { QFile::remove(path_ + QLatin1String("/attached")); }
 
 QString SimFolder::firstCard() const {

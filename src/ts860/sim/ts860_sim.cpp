@@ -11,9 +11,19 @@ const char* ts860_simulator_folder() {
   return folder && *folder ? folder : nullptr;
 }
 
+namespace {
+
+// Whether the driver's device search finds the attached device.
+bool supportedDeviceAttached(const SimFolder& simulated) {
+  const std::optional<ts860_device_entry> device = simulated.attachedDevice();
+  return device && ts860_match_device(device->vendor, device->product, ts860_usb_devices());
+}
+
+}  // namespace
+
 ts860_context* ts860_sim_open(const char* folder) {
   SimFolder simulated{QString::fromLocal8Bit(folder)};
-  if (!simulated.attached()) {
+  if (!supportedDeviceAttached(simulated)) {
     std::fputs("ts860_find_usbdevice() failed.\n", stderr);
     return nullptr;
   }
@@ -31,7 +41,7 @@ int ts860_sim_check_connected(const char* folder) {
     ts860_record_module_error(-1, "ts860sim_find_device");
     return -1;
   }
-  return simulated.attached() ? 0 : 1;
+  return supportedDeviceAttached(simulated) ? 0 : 1;
 }
 
 int ts860_sim_reset(const char* folder) { return ts860_sim_check_connected(folder) == 0 ? 0 : -1; }
