@@ -12,7 +12,7 @@
 #include "MainThread.h"
 #include "PelluxClientPreference.h"
 #include "PreferenceStore.h"
-#include "TS860Object.h"
+#include "TS860Controller.h"
 #include "TS860ScanParamWrapper.h"
 #include "sim/ts860_sim.h"
 #include "ts860_usb.h"
@@ -22,6 +22,19 @@ namespace {
 std::atomic<bool> interrupted{false};
 
 void noteInterrupt(int) { interrupted = true; }
+
+// Calls the action on the main loop's next turn after Ctrl-C (or SIGTERM); lives as long as the
+// returned timer.
+std::unique_ptr<QTimer> onInterrupt(std::function<void()> action) {
+  std::signal(SIGINT, &noteInterrupt);
+  std::signal(SIGTERM, &noteInterrupt);
+  auto watch = std::make_unique<QTimer>();
+  QObject::connect(watch.get(), &QTimer::timeout, [action = std::move(action)] {
+    if (interrupted.exchange(false)) action();
+  });
+  watch->start(100);
+  return watch;
+}
 
 // Prints what the job waits for and keeps what it produced; ends the wait when the job is over.
 class TerminalScannerDelegate : public TS860Delegate {
@@ -46,11 +59,13 @@ class TerminalScannerDelegate : public TS860Delegate {
   void ts860CleaningCompleted() override { cleaned = true; }
   void ts860Errored(const PelluxError& failure) override { error = failure; }
   void ts860DidStopWorking() override { ended.quit(); }
+  void ts860DidClosed() override { closed = true; }
 
   QByteArray bitmap;
   int32_t xoffset = 0;
   QByteArray calibrationData;
   bool cleaned = false;
+  bool closed = false;
   std::optional<PelluxError> error;
   QEventLoop ended;
 
@@ -62,28 +77,22 @@ QString messageOf(const PelluxError& error) { return PelluxError::messageWithPel
 
 // Runs one job to its end; Ctrl-C (or SIGTERM) stops it. False when it could not start.
 bool runJob(TerminalScannerDelegate& delegate, std::shared_ptr<TerminalScannerDelegate> shared,
-            std::optional<PelluxError> (TS860Object::*start)()) {
-  std::shared_ptr<TS860Object> session = TS860Object::create(std::move(shared));
-  std::optional<PelluxError> failure = session->open();
-  if (!failure) failure = ((*session).*start)();
+            std::optional<PelluxError> (TS860Controller::*start)()) {
+  TS860Controller controller(PreferenceStore::shared());
+  std::optional<PelluxError> failure = controller.openScannerWithDelegate(shared);
+  if (!failure) failure = (controller.*start)();
   if (failure) {
     Cli::error(messageOf(*failure));
     return false;
   }
-  std::signal(SIGINT, &noteInterrupt);
-  std::signal(SIGTERM, &noteInterrupt);
-  QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, [&session] {
-    if (!interrupted.exchange(false)) return;
+  const std::unique_ptr<QTimer> watch = onInterrupt([&controller] {
     Cli::out(QStringLiteral("Stopping…"));
-    session->stopWithWaiting(0);  // the job ends at its next chance and reports that it stopped
+    controller.stopWorking(0);  // the job ends at its next chance and reports that it stopped
   });
-  watch.start(100);
   delegate.ended.exec();
-  // The job's thread lets go of the session last; its closing reports on this thread.
-  const std::weak_ptr<TS860Object> closing = session;
-  session.reset();
-  while (!closing.expired()) MainThread::runLoopFor(0.01);
+  // The job's thread may let go of the session last; its closing reports on this thread.
+  controller.closeScanner();
+  while (!delegate.closed) MainThread::runLoopFor(0.01);
   return true;
 }
 
@@ -102,7 +111,7 @@ int reportEnd(const TerminalScannerDelegate& delegate, bool done, const QString&
 
 int read(const QString& path) {
   auto delegate = std::make_shared<TerminalScannerDelegate>(QStringLiteral("a card"));
-  if (!runJob(*delegate, delegate, &TS860Object::startReading)) return Cli::kFailure;
+  if (!runJob(*delegate, delegate, &TS860Controller::startReading)) return Cli::kFailure;
   if (!delegate->bitmap.isEmpty()) {
     if (const std::optional<QString> failure = writeFileAtomically(path, delegate->bitmap)) {
       Cli::error(*failure);
@@ -117,7 +126,7 @@ int read(const QString& path) {
 
 int calibrate() {
   auto delegate = std::make_shared<TerminalScannerDelegate>(QStringLiteral("the calibration sheet"));
-  if (!runJob(*delegate, delegate, &TS860Object::startCalibrating)) return Cli::kFailure;
+  if (!runJob(*delegate, delegate, &TS860Controller::startCalibration)) return Cli::kFailure;
   const bool done = !delegate->calibrationData.isEmpty();
   if (done && !delegate->error) {
     PreferenceStore& store = PreferenceStore::shared();
@@ -138,7 +147,7 @@ int calibrate() {
 
 int clean() {
   auto delegate = std::make_shared<TerminalScannerDelegate>(QStringLiteral("the cleaning sheet"));
-  if (!runJob(*delegate, delegate, &TS860Object::startCleaning)) return Cli::kFailure;
+  if (!runJob(*delegate, delegate, &TS860Controller::startCleaning)) return Cli::kFailure;
   return reportEnd(*delegate, delegate->cleaned, QStringLiteral("Cleaning finished."));
 }
 
@@ -158,8 +167,8 @@ int status() {
       break;
   }
   {
-    const std::shared_ptr<TS860Object> session = TS860Object::create(nullptr);
-    const std::optional<PelluxError> failure = session->open();
+    TS860Controller controller(PreferenceStore::shared());
+    const std::optional<PelluxError> failure = controller.openScannerWithDelegate(nullptr);
     Cli::out(failure ? QStringLiteral("Opening: %1").arg(messageOf(*failure)) : QStringLiteral("Opening: it opens."));
   }
   const PreferenceStore& store = PreferenceStore::shared();
@@ -168,6 +177,32 @@ int status() {
   else
     Cli::out(QStringLiteral("Calibration: calibrated, the card window starts at sensor pixel %1.")
                  .arg(store.value(QLatin1String(kPelluxClientPreference_key_ts860_xoffset)).toInt()));
+  return Cli::kSuccess;
+}
+
+// Says when the scanner is opened and closed while the monitor follows it.
+class WatchingDelegate : public TS860Delegate {
+ public:
+  void ts860DidOpened() override { Cli::out(QStringLiteral("Scanner connected.")); }
+  void ts860DidClosed() override { Cli::out(QStringLiteral("Scanner disconnected.")); }
+  void ts860Errored(const PelluxError& error) override { Cli::error(messageOf(error)); }
+};
+
+// Follows the scanner's arrival and removal, and the computer's sleep, until Ctrl-C.
+int watch() {
+  TS860Controller controller(PreferenceStore::shared());
+  if (const std::optional<PelluxError> failure =
+          controller.startMonitorWithDelegate(std::make_shared<WatchingDelegate>())) {
+    Cli::error(messageOf(*failure));
+    return Cli::kFailure;
+  }
+  Cli::out(QStringLiteral("Watching the scanner (Ctrl-C stops)…"));
+  QEventLoop loop;
+  const std::unique_ptr<QTimer> interrupt = onInterrupt([&loop] { loop.quit(); });
+  loop.exec();
+  controller.stopMonitor();
+  controller.closeScanner();
+  Cli::out(QStringLiteral("Stopped watching."));
   return Cli::kSuccess;
 }
 
@@ -181,6 +216,7 @@ int runScannerCommand(const QStringList& arguments) {
     return read(arguments[2]);
   if (what == QLatin1String("calibrate") && arguments.size() == 1) return calibrate();
   if (what == QLatin1String("clean") && arguments.size() == 1) return clean();
-  Cli::error(QStringLiteral("usage: quillory-cli scanner status | read --bmp FILE | calibrate | clean"));
+  if (what == QLatin1String("watch") && arguments.size() == 1) return watch();
+  Cli::error(QStringLiteral("usage: quillory-cli scanner status | read --bmp FILE | calibrate | clean | watch"));
   return Cli::kUsage;
 }

@@ -2,5 +2,5 @@
 
 #include <QStringList>
 
-// quillory-cli scanner status | read --bmp FILE | calibrate | clean
+// quillory-cli scanner status | read --bmp FILE | calibrate | clean | watch
 int runScannerCommand(const QStringList& arguments);

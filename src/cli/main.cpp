@@ -26,9 +26,9 @@ const Cli::Command kCommands[] = {
     {"account", "", "the account line: who is logged in", &runAccountCommand},
     {"recover", "", "set an unreadable card list aside (it is kept) so that a new one can be saved",
      &runRecoverCommand},
-    {"scanner", "status | read --bmp FILE | calibrate | clean",
-     "the TS860: whether it is there, read one card into a bitmap, calibrate (stored in the settings), clean; "
-     "each waits for its card or sheet, and Ctrl-C stops it",
+    {"scanner", "status | read --bmp FILE | calibrate | clean | watch",
+     "the TS860: whether it is there, read one card into a bitmap, calibrate (stored in the settings), clean "
+     "(each waits for its card or sheet), or watch it come and go; Ctrl-C stops any of these",
      &runScannerCommand},
 };
 

@@ -16,11 +16,11 @@ QString systemBusAddress() {
   return qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS", QStringLiteral("unix:path=/run/dbus/system_bus_socket"));
 }
 
-// The failed call, with the bus's reason as the cause.
+// The failed call, with the bus's own reason beside it.
 PelluxError busError(const QString& function, const QDBusError& error) {
-  return PelluxError::pelluxErrorWithSystemFunction(
-      function, quint64(-1), std::nullopt,
-      {{QLatin1String(kPelluxError_UserInfoKey_Cause), error.name() + QLatin1String(": ") + error.message()}});
+  return PelluxError::pelluxErrorWithSystemFunction(function, quint64(-1), std::nullopt,
+                                                    {{QStringLiteral("com.tarvo.quillory.errorinfo.dbus_error"),
+                                                      error.name() + QLatin1String(": ") + error.message()}});
 }
 
 }  // namespace

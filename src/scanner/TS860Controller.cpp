@@ -29,26 +29,29 @@ PelluxError statusError(const char* format, const TS860Object& scanner) {
 TS860Controller::TS860Controller(const PreferenceStore& preferences) : preferences_(preferences) {}
 
 TS860Controller::~TS860Controller() {
-  const std::shared_ptr<TS860Delegate> delegate = delegate_;  // kept for the session's last callbacks
   stopMonitor();
   closeScanner();
 }
 
 std::optional<PelluxError> TS860Controller::startMonitorWithDelegate(std::shared_ptr<TS860Delegate> delegate) {
   if (delegate_ || deviceMonitor_ || sleepMonitor_) {
-    const qsizetype watched = deviceMonitor_ ? qsizetype(watchedDevices().size()) : 0;
+    // The arrival and removal registrations are counted by the devices watched.
     return statusError(formatted(localized(QStringLiteral("Monitoring scanner already running: %p/%p/%p/%08x/%08x.")),
-                                 delegate_.get(), deviceMonitor_.get(), sleepMonitor_.get(), watched, watched));
+                                 delegate_.get(), deviceMonitor_.get(), sleepMonitor_.get(), watchedCount_,
+                                 watchedCount_));
   }
   // The delegate stays even when the monitor cannot start, so a second start is refused until
   // stopMonitor.
   delegate_ = std::move(delegate);
   std::unique_ptr<ScannerDeviceMonitor> monitor = ScannerDeviceMonitor::create();
+  std::vector<ts860_device_entry> watched = watchedDevices();
+  const qsizetype count = qsizetype(watched.size());
   if (std::optional<PelluxError> error = monitor->start(
-          watchedDevices(),
+          std::move(watched),
           [this](bool arrived, const QStringList& devices) { scannerConnectionChanged(arrived, devices); }))
     return error;
   deviceMonitor_ = std::move(monitor);
+  watchedCount_ = count;
   scannerConnectionChanged(true, deviceMonitor_->attachedDevices());
   startSleepMonitor();
   return std::nullopt;
@@ -77,6 +80,7 @@ void TS860Controller::startSleepMonitor() {
 void TS860Controller::stopMonitor() {
   sleepMonitor_.reset();
   deviceMonitor_.reset();
+  watchedCount_ = 0;
   delegate_.reset();
 }
 

@@ -53,5 +53,6 @@ class TS860Controller {
   std::shared_ptr<TS860Delegate> delegate_;
   std::shared_ptr<TS860Object> scanner_;
   std::unique_ptr<ScannerDeviceMonitor> deviceMonitor_;
+  qsizetype watchedCount_ = 0;
   std::unique_ptr<LogindSleepMonitor> sleepMonitor_;
 };

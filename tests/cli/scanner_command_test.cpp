@@ -66,22 +66,51 @@ TEST_F(ScannerCommandTest, AMissingScannerAndWrongUsage) {
   EXPECT_EQ(cli.run({QStringLiteral("scanner"), QStringLiteral("read")}).exitCode, 2);
 }
 
+// A scanner command left running, its output read as it comes.
+class RunningCommand {
+ public:
+  explicit RunningCommand(const QString& command) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), TestEnvironment::freshFolder());
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QUILLORY_CLI), {QStringLiteral("scanner"), command});
+  }
+  // Reads until the output holds the text that many times; false when it did not come.
+  bool waitForOutput(const QByteArray& text, qsizetype times = 1) {
+    while (out.count(text) < times && process.waitForReadyRead(10000)) out += process.readAllStandardOutput();
+    return out.count(text) >= times;
+  }
+
+  QProcess process;
+  QByteArray out;
+};
+
 // Ctrl-C while waiting for a card stops the job and says so.
 TEST_F(ScannerCommandTest, InterruptedWhileWaiting) {
-  QProcess process;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("HOME"), TestEnvironment::freshFolder());
-  process.setProcessEnvironment(environment);
-  process.start(QStringLiteral(QUILLORY_CLI), {QStringLiteral("scanner"), QStringLiteral("clean")});
-  QByteArray out;
-  while (!out.contains("Waiting for the cleaning sheet") && process.waitForReadyRead(10000))
-    out += process.readAllStandardOutput();
-  ASSERT_TRUE(out.contains("Waiting for the cleaning sheet")) << out.toStdString();
+  RunningCommand clean(QStringLiteral("clean"));
+  QProcess& process = clean.process;
+  QByteArray& out = clean.out;
+  ASSERT_TRUE(clean.waitForOutput("Waiting for the cleaning sheet")) << out.toStdString();
   ::kill(pid_t(process.processId()), SIGINT);
   ASSERT_TRUE(process.waitForFinished(20000));
   out += process.readAllStandardOutput();
   EXPECT_EQ(process.exitCode(), 1);
   EXPECT_TRUE(out.contains("Stopped.")) << out.toStdString();
+}
+
+// The watch follows the scanner being unplugged and plugged in again until Ctrl-C.
+TEST_F(ScannerCommandTest, WatchFollowsTheScanner) {
+  RunningCommand watch(QStringLiteral("watch"));
+  ASSERT_TRUE(watch.waitForOutput("Scanner connected.")) << watch.out.toStdString();
+  QFile::remove(folder + QLatin1String("/attached"));
+  ASSERT_TRUE(watch.waitForOutput("Scanner disconnected.")) << watch.out.toStdString();
+  touch(QStringLiteral("attached"));
+  ASSERT_TRUE(watch.waitForOutput("Scanner connected.", 2)) << watch.out.toStdString();
+  ::kill(pid_t(watch.process.processId()), SIGINT);
+  ASSERT_TRUE(watch.process.waitForFinished(20000));
+  watch.out += watch.process.readAllStandardOutput();
+  EXPECT_EQ(watch.process.exitCode(), 0);
+  EXPECT_TRUE(watch.out.endsWith("Stopped watching.\n")) << watch.out.toStdString();
 }
 
 }  // namespace

@@ -110,6 +110,7 @@ TEST_F(ControllerTest, MonitoringStartsOnce) {
   ASSERT_TRUE(again.has_value());
   EXPECT_EQ(again->code(), kPelluxError_Code_Status);
   EXPECT_TRUE(again->message().startsWith(QStringLiteral("Monitoring scanner already running: 0x")));
+  EXPECT_TRUE(again->message().endsWith(QStringLiteral("/00000001/00000001."))) << again->message().toStdString();
   controller->stopMonitor();
   controller->closeScanner();
   startMonitor();

@@ -3,7 +3,7 @@
 // simulator's device model behind usbfs, and the controller opens it through libusb.
 #include <gtest/gtest.h>
 
-#include "EmulatedTs860.h"  // first: GLib's headers use Qt's keywords as names
+#include "EmulatedTs860.h"
 #include "PreferenceStore.h"
 #include "QtPrinters.h"
 #include "RecordingDelegate.h"
