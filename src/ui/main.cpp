@@ -11,6 +11,7 @@
 #include "PreferenceStore.h"
 #include "QuitOnSignal.h"
 #include "RecordStore.h"
+#include "ScannerCommands.h"
 #include "SecretStore.h"
 #include "WidgetsInterface.h"
 
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
   WidgetsInterface windows;
   PelluxClientAppDelegate app(windows, PreferenceStore::shared(), RecordStore::shared());
   PelluxAccount account(app, SecretStore::desktop());
+  ScannerCommands scanner(app);
   windows.attach(app);
   app.awakeFromNib();
   QObject::connect(&application, &QGuiApplication::applicationStateChanged, &app, [&app](Qt::ApplicationState state) {
