@@ -86,9 +86,12 @@ void TS860Controller::stopMonitor() {
 
 std::optional<PelluxError> TS860Controller::openScannerWithDelegate(std::shared_ptr<TS860Delegate> delegate) {
   if (scanner_) return statusError("Scanner already opened: %@.", *scanner_);
-  std::shared_ptr<TS860Object> scanner = TS860Object::create(std::move(delegate));
-  if (std::optional<PelluxError> error = scanner->open()) return error;
-  scanner_ = std::move(scanner);
+  // The session is ours before it opens: the delegate, told that it opened, may start a job at once.
+  scanner_ = TS860Object::create(std::move(delegate));
+  if (std::optional<PelluxError> error = scanner_->open()) {
+    scanner_.reset();
+    return error;
+  }
   return std::nullopt;
 }
 

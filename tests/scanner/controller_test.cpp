@@ -67,6 +67,22 @@ TEST_F(ControllerTest, OpensAnAttachedScannerAndFollowsRemovalAndArrival) {
   EXPECT_EQ(delegate->calls.last(), QStringLiteral("DidClosed"));
 }
 
+// The delegate may start reading as soon as it hears that the scanner opened.
+TEST_F(ControllerTest, AJobCanStartWhenTheScannerOpens) {
+  detach();
+  startMonitor();
+  std::optional<PelluxError> started = PelluxError::pelluxErrorWithCode(0);
+  delegate->onCall = [&](const QString& call) {
+    if (call == QLatin1String("DidOpened")) started = controller->startContinuouslyReading();
+  };
+  attach();
+  ASSERT_TRUE(called("DidOpened"));
+  delegate->onCall = nullptr;
+  ASSERT_EQ(started, std::nullopt);
+  EXPECT_TRUE(called("WaitingPaper"));
+  EXPECT_FALSE(controller->stopWorking(2.5).has_value());
+}
+
 TEST_F(ControllerTest, TheWatchedDevicesFollowThePreference) {
   struct Case {
     QByteArray ids;
